@@ -62,13 +62,9 @@ void sizes(benchmark::internal::Benchmark* b, bool interps) {
 
 BENCHMARK(BM_genmapadr)
     ->ArgNames({"w", "h", "lattice"})
-    ->Apply([](auto* b) { sizes(b, false); })
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+    ->Apply([](auto* b) { sizes(b, false); }) -> Unit(benchmark::kMillisecond) -> UseRealTime();
 BENCHMARK(BM_mapimg)
     ->ArgNames({"w", "h", "lattice", "interp"})
-    ->Apply([](auto* b) { sizes(b, true); })
-    ->Unit(benchmark::kMillisecond)
-    ->UseRealTime();
+    ->Apply([](auto* b) { sizes(b, true); }) -> Unit(benchmark::kMillisecond) -> UseRealTime();
 
 BENCHMARK_MAIN();

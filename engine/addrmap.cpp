@@ -80,10 +80,10 @@ void maptriangle(WarpMap* m, const Vec d[3], const Vec s[3]) {
     const double bottom = std::min(std::floor(std::max({y0, y1, y2})), double(m->lasty));
     if (!(left <= right && top <= bottom)) return;
 
-    const double boundx = std::fabs(double(ax)) * right + std::fabs(double(bx)) * bottom +
-                          std::fabs(double(cx));
-    const double boundy = std::fabs(double(ay)) * right + std::fabs(double(by)) * bottom +
-                          std::fabs(double(cy));
+    const double boundx =
+        std::fabs(double(ax)) * right + std::fabs(double(bx)) * bottom + std::fabs(double(cx));
+    const double boundy =
+        std::fabs(double(ay)) * right + std::fabs(double(by)) * bottom + std::fabs(double(cy));
     if (!(boundx < kCoordLimit && boundy < kCoordLimit)) return;
 
     const int xa = int(left), xb = int(right), ya = int(top), yb = int(bottom);

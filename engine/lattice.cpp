@@ -15,7 +15,9 @@ namespace {
 __attribute__((used)) const char kIdent[] =
     "tramap32.dll - アフィン変換モジュール（任意形状） Ver 2.03";
 
-bool fits32(uint64_t bytes) { return bytes <= UINT32_MAX; }
+bool fits32(uint64_t bytes) {
+    return bytes <= UINT32_MAX;
+}
 
 }  // namespace
 
@@ -82,8 +84,10 @@ void TRAMAP32_CALL initvert(WarpMap* map) {
             map->orgy[i] = int32_t(double(r) * stepy + 0.5);
         }
     }
-    for (int r = 0; r < rows; ++r) map->orgx[size_t(r) * size_t(cols) + size_t(cols - 1)] = map->lastx;
-    for (int j = 0; j < cols; ++j) map->orgy[size_t(rows - 1) * size_t(cols) + size_t(j)] = map->lasty;
+    for (int r = 0; r < rows; ++r)
+        map->orgx[size_t(r) * size_t(cols) + size_t(cols - 1)] = map->lastx;
+    for (int j = 0; j < cols; ++j)
+        map->orgy[size_t(rows - 1) * size_t(cols) + size_t(j)] = map->lasty;
     const size_t n = size_t(cols) * size_t(rows);
     std::memcpy(map->defx, map->orgx, n * sizeof(int32_t));
     std::memcpy(map->defy, map->orgy, n * sizeof(int32_t));

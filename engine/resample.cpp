@@ -56,13 +56,15 @@ inline float cubic(double d) {
     return 0.0f;
 }
 
-inline uint32_t channel(uint32_t px, int c) { return (px >> (8 * c)) & 0xFFu; }
+inline uint32_t channel(uint32_t px, int c) {
+    return (px >> (8 * c)) & 0xFFu;
+}
 
 void nearest(const WarpMap* m, uint32_t* dst, const uint32_t* src, uint32_t bg) {
     for (uint32_t i = 0; i < m->npixels; ++i) {
         int32_t x, y;
-        if (roundcoord(m->adrx[i], &x) && roundcoord(m->adry[i], &y) && y >= 0 &&
-            y < m->height && x >= 0 && x < m->width) {
+        if (roundcoord(m->adrx[i], &x) && roundcoord(m->adry[i], &y) && y >= 0 && y < m->height &&
+            x >= 0 && x < m->width) {
             dst[i] = src[size_t(y) * size_t(m->width) + size_t(x)];
         } else {
             dst[i] = bg;
@@ -100,8 +102,8 @@ void bicubic(const WarpMap* m, uint32_t* dst, const uint32_t* src, uint32_t bg) 
     for (uint32_t i = 0; i < m->npixels; ++i) {
         const float sx = m->adrx[i], sy = m->adry[i];
         int32_t x0, y0;
-        if (!basecoord(sx, &x0) || !basecoord(sy, &y0) || y0 < 1 || y0 >= m->lasty - 1 ||
-            x0 < 1 || x0 >= m->lastx - 1) {
+        if (!basecoord(sx, &x0) || !basecoord(sy, &y0) || y0 < 1 || y0 >= m->lasty - 1 || x0 < 1 ||
+            x0 >= m->lastx - 1) {
             dst[i] = bg;
             continue;
         }
@@ -132,9 +134,16 @@ void bicubic(const WarpMap* m, uint32_t* dst, const uint32_t* src, uint32_t bg) 
 extern "C" void TRAMAP32_CALL mapimg(WarpMap* m, uint32_t* dst, const uint32_t* src, int type,
                                      uint32_t background) {
     switch (type) {
-        case TRAMAP_NEAREST: nearest(m, dst, src, background); break;
-        case TRAMAP_BILINEAR: bilinear(m, dst, src, background); break;
-        case TRAMAP_BICUBIC: bicubic(m, dst, src, background); break;
-        default: break;
+        case TRAMAP_NEAREST:
+            nearest(m, dst, src, background);
+            break;
+        case TRAMAP_BILINEAR:
+            bilinear(m, dst, src, background);
+            break;
+        case TRAMAP_BICUBIC:
+            bicubic(m, dst, src, background);
+            break;
+        default:
+            break;
     }
 }

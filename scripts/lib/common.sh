@@ -32,6 +32,15 @@ pivola_wine_env() {
   fi
 }
 
+# Starts the prefix's wineserver for the whole run and brings up Wine's own
+# services once, with their output detached: a service started by a test
+# program would otherwise inherit the test's output pipe and keep a test
+# runner waiting for it to close. Later program starts are faster too.
+pivola_wine_start() {
+  "$WINESERVER" -p
+  "$pivola_wine" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
 # Stops the prefix's wineserver, so that the next run starts with this locale.
 pivola_wine_stop() {
   if [ -n "${WINEPREFIX:-}" ]; then

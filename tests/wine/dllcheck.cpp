@@ -76,8 +76,7 @@ int main() {
             lattice = lattice && m.orgx[r * 3 + c] == wantx[c] && m.orgy[r * 3 + c] == wanty[r] &&
                       m.defx[r * 3 + c] == wantx[c] && m.defy[r * 3 + c] == wanty[r];
     check(lattice, "initial lattice");
-    check(m.npixels == 6000 && m.lastx == 99 && m.lasty == 59 && m.cellcols == 2 &&
-              m.cellrows == 3,
+    check(m.npixels == 6000 && m.lastx == 99 && m.lasty == 59 && m.cellcols == 2 && m.cellrows == 3,
           "sizes");
 
     inita(&m);
