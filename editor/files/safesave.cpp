@@ -18,9 +18,6 @@
 
 namespace pivola::files {
 
-namespace {
-
-// Length of the folder part of path, separator included ("" for a bare name).
 // Narrow Windows paths are in the ANSI code page, where the second byte of a
 // double-byte character can be 0x5C ('\'); such bytes are not separators.
 std::size_t folderlength(const std::string& path) {
@@ -38,6 +35,8 @@ std::size_t folderlength(const std::string& path) {
     }
     return end;
 }
+
+namespace {
 
 bool isfolder(const char* path) {
     struct stat st;

@@ -12,6 +12,11 @@
 
 namespace pivola::files {
 
+// Length of the folder part of path, separator included (0 for a bare name).
+// On Windows '\', '/' and a drive's ':' separate, and the second byte of a
+// double-byte character of the ANSI code page is never taken for a '\'.
+std::size_t folderlength(const std::string& path);
+
 class SafeFile {
   public:
     SafeFile() = default;
