@@ -36,9 +36,10 @@ const char* fileerrortext(FileError e) {
 
 bool picturebytes(int32_t width, int32_t height, int32_t* bytes) {
     if (width < 1 || height < 1) return false;
-    const int64_t n = int64_t(width) * int64_t(height) * 4;
-    if (n > INT32_MAX) return false;
-    *bytes = int32_t(n);
+    // Both factors are below 2^31, so the product fits 64 bits unsigned.
+    const uint64_t n = uint64_t(width) * uint64_t(height);
+    if (n > uint64_t(INT32_MAX) / 4) return false;
+    *bytes = int32_t(n * 4);
     return true;
 }
 
