@@ -36,6 +36,7 @@ void FakePort::clearrecords() {
     lines.clear();
     rectangles.clear();
     fills.clear();
+    ops.clear();
     blits.clear();
     windowfills.clear();
     invalidations = 0;
@@ -319,6 +320,8 @@ Colour colourof(const Map& m, Handle h, Stock stock, Colour stockcolour) {
 
 void FakePort::fillrect(Surface surface, const Rect& rect) {
     fills.push_back(rect);
+    ops.push_back("fill " + std::to_string(rect.left) + "," + std::to_string(rect.top) + "," +
+                  std::to_string(rect.right) + "," + std::to_string(rect.bottom));
     auto st = surfacestate.find(surface);
     if (st == surfacestate.end()) return;
     const Colour c = colourof(brushes, st->second.brush, kStockBrush, kStockBrushColour);
@@ -339,6 +342,8 @@ void FakePort::lineto(Surface surface, int x, int y) {
     const Colour c = colourof(pens, st->second.pen, kStockPen, kStockPenColour);
     const int x0 = st->second.curx, y0 = st->second.cury;
     lines.push_back(Line{x0, y0, x, y, c});
+    ops.push_back("line " + std::to_string(x0) + "," + std::to_string(y0) + " " +
+                  std::to_string(x) + "," + std::to_string(y));
     // Steps along the longer axis; the end pixel is left out, as in GDI.
     const long long dx = x - x0, dy = y - y0;
     const long long n = std::max(std::llabs(dx), std::llabs(dy));
@@ -359,6 +364,8 @@ void FakePort::rectangle(Surface surface, int left, int top, int right, int bott
     const Colour pc = colourof(pens, st->second.pen, kStockPen, kStockPenColour);
     const Colour bc = colourof(brushes, st->second.brush, kStockBrush, kStockBrushColour);
     rectangles.push_back(Rectangle{left, top, right, bottom, pc, bc});
+    ops.push_back("rect " + std::to_string(left) + "," + std::to_string(top) + "," +
+                  std::to_string(right) + "," + std::to_string(bottom));
     // Right and bottom edges excluded: the outline runs on columns left and
     // right - 1 and rows top and bottom - 1; an empty rectangle draws nothing.
     for (int y = top; y < bottom; ++y) {

@@ -145,6 +145,9 @@ class FakePort : public Port {
     std::vector<Line> lines;
     std::vector<Rectangle> rectangles;
     std::vector<Rect> fills;
+    // Lines, rectangles and fills in the order drawn: "line x1,y1 x2,y2",
+    // "rect l,t,r,b", "fill l,t,r,b".
+    std::vector<std::string> ops;
 
     FakePort();
 
