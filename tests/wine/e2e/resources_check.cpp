@@ -1,6 +1,7 @@
 #include "resources_check.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <vector>
 
@@ -303,12 +304,14 @@ void checkaccelerators(HMODULE module) {
         {plain, VK_F2, IDM_HIDEPOINTS}, {plain, VK_F3, IDM_HIDEIMAGE},
         {plain, VK_F4, IDM_ONEPIXEL},   {plain, VK_F5, IDM_REFRESH},
     };
-    check(count == 8, "accelerators 104 have eight entries (found " + std::to_string(count) + ")");
+    char what[80];
+    std::snprintf(what, sizeof what, "accelerators 104 have eight entries (found %d)", count);
+    check(count == 8, what);
     for (int i = 0; i < count && i < 8; ++i) {
         const ACCEL& a = entries[i];
         const ACCEL& e = expected[i];
-        check((a.fVirt & 0x7F) == e.fVirt && a.key == e.key && a.cmd == e.cmd,
-              "accelerator " + std::to_string(i) + " gives command " + std::to_string(e.cmd));
+        std::snprintf(what, sizeof what, "accelerator %d gives command %d", i, e.cmd);
+        check((a.fVirt & 0x7F) == e.fVirt && a.key == e.key && a.cmd == e.cmd, what);
     }
     DestroyAcceleratorTable(table);
 }
