@@ -227,6 +227,22 @@ TEST(WarpPipeline, SameBytesAsTheReferencePipelineForEveryInterpolation) {
     EXPECT_EQ(testutil::readfile(out), testutil::readfile(in));
 }
 
+TEST(WarpPipeline, KeepsTheOutputsTheWindowsBuildsAreComparedWith) {
+    // tests/tools/data holds outputs of this build; the Windows builds must
+    // produce the same bytes under Wine (tools/warp/CMakeLists.txt).
+    testutil::TempDir dir;
+    const std::string data = PIVOLA_WARP_TEST_DATA;
+    const std::string in = data + "/picture.bmp", dp = data + "/lattice.dp";
+    const std::string out = dir.file("o.bmp");
+    ASSERT_EQ(
+        runwarp(dir, "--dp '" + dp + "' --background 3366cc '" + in + "' '" + out + "'").status, 0);
+    EXPECT_EQ(testutil::readfile(out), testutil::readfile(data + "/warped-bicubic.bmp"));
+    EXPECT_EQ(testutil::readfile(out), reference(in, dp, 2, 0x00CC6633, 0, 0));
+    ASSERT_EQ(runwarp(dir, "--dp '" + dp + "' --interp bilinear '" + in + "' '" + out + "'").status,
+              0);
+    EXPECT_EQ(testutil::readfile(out), testutil::readfile(data + "/warped-bilinear.bmp"));
+}
+
 TEST(WarpPipeline, TheDeformationUncoversTheBackground) {
     testutil::TempDir dir;
     const std::string in = dir.file("in.bmp"), dp = dir.file("g.dp");

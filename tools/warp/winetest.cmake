@@ -2,7 +2,8 @@
 # existing output through MoveFileExA, a failure that must leave the output
 # alone, folder mode, and output names whose Shift-JIS bytes hold 0x5C ('\')
 # as the second byte of a character.
-#   cmake -DWARP=... -DEMULATOR=... -DBITS=... -DDATA=... -DWORK=... -P winetest.cmake
+#   cmake -DWARP=... -DEMULATOR=... -DBITS=... -DDATA=... -DGOLDEN=... -DWORK=...
+#         -P winetest.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
 file(COPY ${DATA}/bmp/pal8v4.bmp ${DATA}/dp/grid4x3.dp DESTINATION ${WORK})
@@ -70,4 +71,17 @@ warp(0 -o folder 表\\表.bmp)
 expect_size(folder/表.bmp 126)
 # ... so two inputs of one name are refused.
 warp(2 -o folder 表.bmp 表\\表.bmp)
+# The same bytes as the native build.
+file(COPY ${GOLDEN}/picture.bmp ${GOLDEN}/lattice.dp DESTINATION ${WORK})
+warp(0 --dp lattice.dp --background 3366cc picture.bmp golden.bmp)
+warp(0 --dp lattice.dp --interp bilinear picture.bmp golden2.bmp)
+foreach(pair "golden.bmp;warped-bicubic.bmp" "golden2.bmp;warped-bilinear.bmp")
+  list(GET pair 0 ours)
+  list(GET pair 1 theirs)
+  execute_process(COMMAND ${CMAKE_COMMAND} -E compare_files ${WORK}/${ours} ${GOLDEN}/${theirs}
+                  RESULT_VARIABLE differ)
+  if(differ)
+    message(FATAL_ERROR "${ours} differs from the native build's ${theirs}")
+  endif()
+endforeach()
 message(STATUS "pivola-warp under Wine: all checks passed")
