@@ -17,7 +17,7 @@
 // Pictures above this many pixels are legal but only cost time when every
 // byte of them is zero; the fuzzers skip them (the overflow checks are still
 // reached, since a size that does not fit 32 bits is never skipped).
-inline constexpr uint64_t kFuzzMaxPixels = uint64_t(1) << 16;
+inline constexpr uint64_t kFuzzMaxPixels = uint64_t(1) << 12;
 
 inline bool toolarge(int32_t w, int32_t h) {
     if (w <= 0 || h == 0 || h == INT32_MIN) return false;
