@@ -42,6 +42,12 @@ std::uint32_t picturecolour(int x, int y) {
     return (r << 16) | (g << 8) | b;
 }
 
+// Reports progress with the time since the suite started.
+void phase(const char* name) {
+    static const DWORD begin = GetTickCount();
+    std::printf("[%6.2f s] %s\n", (GetTickCount() - begin) / 1000.0, name);
+}
+
 // --- the shipped program as its own process ---------------------------------
 
 struct Process {
@@ -477,9 +483,13 @@ void Driver::run() {
         waitfor([&] { return (window = findwindow("Pivola", pid)) != nullptr; }, kStart);
     check(up, "the editor's window appears");
     if (!up) return;
+    phase("start");
     start();
+    phase("picture");
     picture();
+    phase("broken picture");
     badpicture();
+    phase("quit");
     quit();
 }
 
@@ -506,8 +516,11 @@ std::string makefolder() {
 
 int main() {
     setvbuf(stdout, nullptr, _IONBF, 0);
+    phase("resources");
     checkresources("pivola.exe");
+    phase("shipped program");
     shippedprogram();
+    phase("editor in this process");
 
     Driver driver;
     driver.mainthread = GetCurrentThreadId();
@@ -523,6 +536,7 @@ int main() {
     for (const char* name : {"picture.bmp", "壊れた.bmp"}) DeleteFileA(driver.file(name).c_str());
     if (failedcount() == 0) RemoveDirectoryA(driver.folder.c_str());
 
+    phase("done");
     std::printf("%d passed, %d failed\n", passedcount(), failedcount());
     return failedcount() == 0 ? 0 : 1;
 }
