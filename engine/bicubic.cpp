@@ -231,7 +231,7 @@ TRAMAP32_AVX2 void bicubicavx2(const WarpMap* m, uint32_t* dst, const uint32_t* 
 
 void bicubic(const WarpMap* m, uint32_t* dst, const uint32_t* src, uint32_t bg, Isa isa) {
 #if TRAMAP32_X86
-    if (isa == Isa::Avx2) return bicubicavx2(m, dst, src, bg);
+    if (isa >= Isa::Avx2) return bicubicavx2(m, dst, src, bg);
     if (isa == Isa::Sse2) return bicubicsse2(m, dst, src, bg);
 #endif
     (void)isa;

@@ -193,7 +193,7 @@ TRAMAP32_AVX2 void bilinearavx2(const WarpMap* m, uint32_t* dst, const uint32_t*
 
 void bilinear(const WarpMap* m, uint32_t* dst, const uint32_t* src, uint32_t bg, Isa isa) {
 #if TRAMAP32_X86
-    if (isa == Isa::Avx2) return bilinearavx2(m, dst, src, bg);
+    if (isa >= Isa::Avx2) return bilinearavx2(m, dst, src, bg);
     if (isa == Isa::Sse2) return bilinearsse2(m, dst, src, bg);
 #endif
     (void)isa;

@@ -16,6 +16,10 @@ Isa detect() {
     __builtin_cpu_init();
     // GCC's check includes the operating system's support for the wide
     // registers (XCR0), so a true answer is safe to act on.
+    if (__builtin_cpu_supports("avx512f") && __builtin_cpu_supports("avx512dq") &&
+        __builtin_cpu_supports("avx512bw") && __builtin_cpu_supports("avx512vl") &&
+        __builtin_cpu_supports("avx2"))
+        return Isa::Avx512;
     if (__builtin_cpu_supports("avx2")) return Isa::Avx2;
     return Isa::Sse2;
 #else

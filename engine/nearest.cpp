@@ -148,7 +148,7 @@ TRAMAP32_AVX2 void nearestavx2(const WarpMap* m, uint32_t* dst, const uint32_t* 
 
 void nearest(const WarpMap* m, uint32_t* dst, const uint32_t* src, uint32_t bg, Isa isa) {
 #if TRAMAP32_X86
-    if (isa == Isa::Avx2) return nearestavx2(m, dst, src, bg);
+    if (isa >= Isa::Avx2) return nearestavx2(m, dst, src, bg);
     if (isa == Isa::Sse2) return nearestsse2(m, dst, src, bg);
 #endif
     (void)isa;

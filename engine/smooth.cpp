@@ -201,12 +201,81 @@ TRAMAP32_AVX2 void pass2avx2(float* prev, float* row, const float* next, int cou
     }
     pass2generic(prev + i, row + i, next + i, count - i);
 }
+
+// GCC 12 warns about the deliberately undefined upper halves inside its own
+// AVX-512 conversion intrinsics (a known false positive of the compiler).
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+// Sixteen averages, lanes with a negative tap keeping q.
+TRAMAP32_AVX512 inline __m512 average16(__m512 p, __m512 q, __m512 n) {
+    const __m512d third = _mm512_set1_pd(kThird);
+    const __m256 lo = _mm512_cvtpd_ps(
+        _mm512_mul_pd(_mm512_add_pd(_mm512_add_pd(_mm512_cvtps_pd(_mm512_castps512_ps256(n)),
+                                                  _mm512_cvtps_pd(_mm512_castps512_ps256(q))),
+                                    _mm512_cvtps_pd(_mm512_castps512_ps256(p))),
+                      third));
+    const __m256 hi = _mm512_cvtpd_ps(
+        _mm512_mul_pd(_mm512_add_pd(_mm512_add_pd(_mm512_cvtps_pd(_mm512_extractf32x8_ps(n, 1)),
+                                                  _mm512_cvtps_pd(_mm512_extractf32x8_ps(q, 1))),
+                                    _mm512_cvtps_pd(_mm512_extractf32x8_ps(p, 1))),
+                      third));
+    const __m512 zero = _mm512_setzero_ps();
+    const __mmask16 ok = _mm512_mask_cmp_ps_mask(
+        _mm512_mask_cmp_ps_mask(_mm512_cmp_ps_mask(p, zero, _CMP_GE_OQ), q, zero, _CMP_GE_OQ), n,
+        zero, _CMP_GE_OQ);
+    return _mm512_mask_blend_ps(ok, q, _mm512_insertf32x8(_mm512_castps256_ps512(lo), hi, 1));
+}
+
+// Lanes 0..count-1 (count <= 16).
+TRAMAP32_AVX512 inline __mmask16 lanes(int count) {
+    return __mmask16((1u << count) - 1u);
+}
+
+TRAMAP32_AVX512 void pass1avx512(float* row, int w) {
+    if (w < 3) return;
+    const int end = w - 1;
+    int x = 1, count = std::min(16, end - x);
+    __mmask16 k = lanes(count);
+    __m512 p = _mm512_maskz_loadu_ps(k, row + x - 1), q = _mm512_maskz_loadu_ps(k, row + x),
+           n = _mm512_maskz_loadu_ps(k, row + x + 1);
+    for (;;) {
+        const __m512 out = average16(p, q, n);
+        const int next = x + count;
+        const __mmask16 kept = k;
+        if (next < end) {
+            // The next vector's taps are read before this one is stored.
+            count = std::min(16, end - next);
+            k = lanes(count);
+            p = _mm512_maskz_loadu_ps(k, row + next - 1);
+            q = _mm512_maskz_loadu_ps(k, row + next);
+            n = _mm512_maskz_loadu_ps(k, row + next + 1);
+        }
+        _mm512_mask_storeu_ps(row + x, kept, out);
+        if (next >= end) return;
+        x = next;
+    }
+}
+
+TRAMAP32_AVX512 void pass2avx512(float* prev, float* row, const float* next, int count) {
+    for (int i = 0; i < count; i += 16) {
+        const __mmask16 k = lanes(std::min(16, count - i));
+        const __m512 p = _mm512_maskz_loadu_ps(k, prev + i), q = _mm512_maskz_loadu_ps(k, row + i),
+                     n = _mm512_maskz_loadu_ps(k, next + i);
+        _mm512_mask_storeu_ps(prev + i, k, q);
+        _mm512_mask_storeu_ps(row + i, k, average16(p, q, n));
+    }
+}
+#pragma GCC diagnostic pop
 #endif
 
 }  // namespace
 
 Smoother::Smoother(float* a, int width, int height, Isa isa) : a_(a), w_(width), h_(height) {
 #if TRAMAP32_X86
+    if (isa == Isa::Avx512) {
+        pass1_ = pass1avx512, pass2_ = pass2avx512;
+        return;
+    }
     if (isa == Isa::Avx2) {
         pass1_ = pass1avx2, pass2_ = pass2avx2;
         return;

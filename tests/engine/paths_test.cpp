@@ -28,7 +28,10 @@ struct Mode {
 };
 
 std::string name(const Mode& m) {
-    const char* isa = m.isa == Isa::Avx2 ? "avx2" : m.isa == Isa::Sse2 ? "sse2" : "generic";
+    const char* isa = m.isa == Isa::Avx512 ? "avx512"
+                      : m.isa == Isa::Avx2 ? "avx2"
+                      : m.isa == Isa::Sse2 ? "sse2"
+                                           : "generic";
     return std::string(isa) + (m.pixeltest ? "+pixeltest" : "+spans");
 }
 
@@ -47,7 +50,7 @@ struct Forced {
 
 std::vector<Mode> modes() {
     std::vector<Mode> out;
-    for (Isa isa : {Isa::Generic, Isa::Sse2, Isa::Avx2})
+    for (Isa isa : {Isa::Generic, Isa::Sse2, Isa::Avx2, Isa::Avx512})
         if (tramap32_internal::isaavailable(isa))
             for (bool pixeltest : {false, true}) out.push_back({isa, pixeltest});
     return out;

@@ -23,7 +23,10 @@ using tramap32_internal::Isa;
 int passed = 0, failed = 0;
 
 const char* isaname(Isa isa) {
-    return isa == Isa::Avx2 ? "avx2" : isa == Isa::Sse2 ? "sse2" : "generic";
+    return isa == Isa::Avx512 ? "avx512"
+           : isa == Isa::Avx2 ? "avx2"
+           : isa == Isa::Sse2 ? "sse2"
+                              : "generic";
 }
 
 // The first differing index of two arrays of n 32-bit values, or -1.
@@ -57,7 +60,7 @@ void compare(int w, int h, int cols, int rows, Deform kind, uint32_t seed) {
         want[type].assign(src.size(), 0);
         reference::mapimg(&ref, want[type].data(), src.data(), type, 0x00406080u);
     }
-    for (Isa isa : {Isa::Generic, Isa::Sse2, Isa::Avx2}) {
+    for (Isa isa : {Isa::Generic, Isa::Sse2, Isa::Avx2, Isa::Avx512}) {
         if (!tramap32_internal::forceisa(isa)) continue;
         for (bool pixeltest : {false, true}) {
             tramap32_internal::forcepixeltest(pixeltest);
@@ -94,7 +97,7 @@ void compare(int w, int h, int cols, int rows, Deform kind, uint32_t seed) {
 }  // namespace
 
 int main() {
-    for (Isa isa : {Isa::Generic, Isa::Sse2, Isa::Avx2})
+    for (Isa isa : {Isa::Generic, Isa::Sse2, Isa::Avx2, Isa::Avx512})
         std::printf("%s: %s\n", isaname(isa),
                     tramap32_internal::isaavailable(isa) ? "available" : "not available");
     uint32_t seed = 1;
