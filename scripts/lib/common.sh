@@ -3,31 +3,38 @@
 
 pivola_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 
-# Wine: a private prefix under build/ per architecture (32 or 64), quiet,
-# Japanese locale (code page 932). The 64-bit wineserver serves both, so that
-# where 32-bit programs run under emulation the server at least runs natively.
+# True when this machine executes 32-bit x86 programs natively. Some kernels
+# here refuse them ("Exec format error"); 32-bit Wine cannot run there, and
+# running it through a user-mode emulator proved slow and unreliable.
+pivola_runs_32bit() {
+  [ ! -e /proc/sys/fs/binfmt_misc/qemu-i386 ] && /lib/ld-linux.so.2 --help >/dev/null 2>&1
+}
+
+# Wine: one private prefix under build/, quiet, Japanese locale (code page
+# 932). It is a 64-bit prefix with its 32-bit side (WoW64) where the machine
+# runs 32-bit code, so 64-bit and 32-bit programs share it:
+# `pivola_wine_env 32` picks the 32-bit loader, `pivola_wine_env 64` the
+# 64-bit one. Made on first use and reused.
 pivola_wine_env() {
   local bits=${1:-32}
-  export WINEPREFIX="$pivola_root/build/wineprefix$bits"
+  export WINEPREFIX="$pivola_root/build/wineprefix"
+  export WINEARCH=win64
   export WINEDEBUG=-all
   export WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d"
   export LC_ALL=ja_JP.UTF-8
   export LANG=ja_JP.UTF-8
   unset LANGUAGE
   export WINESERVER=/usr/lib/wine/wineserver64
+  export WINELOADER=/usr/lib/wine/wine64
   if [ "$bits" = 64 ]; then
-    export WINEARCH=win64
-    export WINELOADER=/usr/lib/wine/wine64
     pivola_wine=/usr/lib/wine/wine64
   else
-    export WINEARCH=win32
-    export WINELOADER=/usr/lib/wine/wine
     pivola_wine=/usr/lib/wine/wine
   fi
-  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  if [ ! -f "$WINEPREFIX/.update-timestamp" ]; then
     echo "wine: creating the prefix $WINEPREFIX (first use only)" >&2
     mkdir -p "$WINEPREFIX"
-    "$pivola_wine" wineboot -i >/dev/null 2>&1 || true
+    /usr/lib/wine/wine64 wineboot -i </dev/null >/dev/null 2>&1 || true
     "$WINESERVER" -w 2>/dev/null || true
   fi
 }
