@@ -125,7 +125,16 @@ FileError DpReader::open(const char* path) {
 FileError DpReader::readheader(DpHeader* h) {
     uint8_t b[kDpHeaderBytes];
     if (!file_ || std::fread(b, 1, sizeof b, file_) != sizeof b) return FileError::readfailed;
-    return decodedpheader(b, sizeof b, h);
+    const FileError e = decodedpheader(b, sizeof b, h);
+    if (e != FileError::none) return e;
+    // A file too short for its arrays is refused now, before the caller
+    // gives up its lattice for it. Checked counts keep the size below 17 MB.
+    const long need = long(dpfilebytes(h->cols, h->rows));
+    if (std::fseek(file_, 0, SEEK_END) != 0 || std::ftell(file_) < need ||
+        std::fseek(file_, long(kDpHeaderBytes), SEEK_SET) != 0) {
+        return FileError::readfailed;
+    }
+    return FileError::none;
 }
 
 bool DpReader::readarrays(WarpMap* map) {

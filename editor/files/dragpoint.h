@@ -6,8 +6,8 @@
 //
 // Before anything reaches the warp map, a header is checked: grid counts must
 // lie in kGridMin..kGridMax (so cols * rows * 4 always fits), W and H must be
-// at least 1. Coordinates are taken as they stand (the engine clips whatever
-// it is given).
+// at least 1, and the file must be long enough for the four arrays.
+// Coordinates are taken as they stand (the engine clips whatever it is given).
 #ifndef PIVOLA_FILES_DRAGPOINT_H
 #define PIVOLA_FILES_DRAGPOINT_H
 
@@ -66,9 +66,11 @@ class DpReader {
     DpReader& operator=(const DpReader&) = delete;
     ~DpReader();
 
-    FileError open(const char* path);   // cannotopen or none
-    FileError readheader(DpHeader* h);  // readfailed (short), badcounts, badsize or none
-    bool readarrays(WarpMap* map);      // false when the file ends early
+    FileError open(const char* path);  // cannotopen or none
+    // readfailed when the header is short or the file too short for the
+    // arrays it announces; badcounts, badsize; or none.
+    FileError readheader(DpHeader* h);
+    bool readarrays(WarpMap* map);  // false when the file ends early
     void close();
 
   private:
@@ -78,8 +80,10 @@ class DpReader {
 // The whole load for callers without a confirmation step (the batch tool):
 // reads and checks the header, replaces *map (freemap, then allocmap for the
 // picture size width x height and the file's counts), reads the arrays and
-// rescales them with scaledp when the file was made for another size. On
-// failure *map holds no arrays. *header (if given) receives the header.
+// rescales them with scaledp when the file was made for another size. A file
+// refused with its header (short, bad counts or sizes, too short for its
+// arrays) leaves *map untouched; a later failure leaves it without arrays.
+// *header (if given) receives the header.
 FileError loaddpfile(const char* path, int32_t width, int32_t height, WarpMap* map,
                      DpHeader* header = nullptr);
 
