@@ -13,6 +13,7 @@
 // Prints "N passed, M failed"; exit code 0 when nothing failed.
 #include <windows.h>
 
+#include <atomic>
 #include <cstdio>
 #include <string>
 
@@ -143,6 +144,7 @@ void shippedprogram() {
 
 struct Driver {
     DWORD mainthread = 0;
+    std::atomic<bool> returned{false};  // the editor's entry has returned
     HWND window = nullptr;
     std::string folder;
 
@@ -479,8 +481,11 @@ void Driver::quit() {
 
 void Driver::run() {
     const DWORD pid = GetCurrentProcessId();
+    // An entry that returns at once (the name taken by a stray copy) ends the wait.
     const bool up =
-        waitfor([&] { return (window = findwindow("Pivola", pid)) != nullptr; }, kStart);
+        waitfor([&] { return (window = findwindow("Pivola", pid)) != nullptr || returned; },
+                kStart) &&
+        window != nullptr;
     check(up, "the editor's window appears");
     if (!up) return;
     phase("start");
@@ -529,6 +534,7 @@ int main() {
     check(thread != nullptr, "the driver thread starts");
     if (thread) {
         const int code = pivola::runprogram(GetModuleHandleA(nullptr), "");
+        driver.returned = true;
         check(code == 0, "the editor's entry returns 0 (got " + std::to_string(code) + ")");
         check(WaitForSingleObject(thread, scaled(kWait)) == WAIT_OBJECT_0, "the driver finishes");
         CloseHandle(thread);
