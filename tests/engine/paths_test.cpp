@@ -276,3 +276,129 @@ TEST(EnginePaths, UnalignedDestinationBuffers) {
 }
 
 }  // namespace
+
+namespace {
+
+// The smoothing as literally defined, for one array.
+void literalsmooth(float* v, int width, int height) {
+    const double third = 0.33333334f;
+    for (int y = 1; y <= height - 1 && width >= 3; y++) {
+        float p = v[y * width], q = v[y * width + 1];
+        for (int x = 1; x <= width - 2; x++) {
+            const float n = v[y * width + x + 1];
+            if (p >= 0 && q >= 0 && n >= 0) v[y * width + x] = float((double(n) + q + p) * third);
+            p = q;
+            q = n;
+        }
+    }
+    for (int x = 1; x <= width - 1 && height >= 3; x++) {
+        float p = v[x], q = v[width + x];
+        for (int y = 1; y <= height - 2; y++) {
+            const float n = v[(y + 1) * width + x];
+            if (p >= 0 && q >= 0 && n >= 0) v[y * width + x] = float((double(n) + q + p) * third);
+            p = q;
+            q = n;
+        }
+    }
+}
+
+// Values of wide range (sums of three are often inexact in double
+// precision), plus the no-source mark, other negatives, zeros of both signs,
+// infinity and NaN: every form must treat each exactly as the literal pass.
+std::vector<float> widevalues(size_t n, std::mt19937& rng) {
+    std::vector<float> v(n);
+    std::uniform_int_distribution<int> exponent(-60, 40);
+    std::uniform_real_distribution<float> mantissa(1.0f, 2.0f);
+    for (auto& f : v) {
+        const uint32_t pick = rng() % 40;
+        if (pick == 0)
+            f = -1.0f;
+        else if (pick == 1)
+            f = -0.0f;
+        else if (pick == 2)
+            f = 0.0f;
+        else if (pick == 3)
+            f = std::numeric_limits<float>::infinity();
+        else if (pick == 4)
+            f = std::numeric_limits<float>::quiet_NaN();
+        else if (pick == 5)
+            f = -mantissa(rng);
+        else
+            f = std::ldexp(mantissa(rng), exponent(rng));
+    }
+    return v;
+}
+
+::testing::AssertionResult samearray(const std::vector<float>& a, const std::vector<float>& b) {
+    return samebits(a.data(), b.data(), uint32_t(a.size()), 1);
+}
+
+TEST(Smoothing, EveryFormMatchesTheLiteralPasses) {
+    std::mt19937 rng(8001);
+    std::vector<std::pair<int, int>> sizes;
+    for (int w = 1; w <= 40; ++w) sizes.push_back({w, 1 + int(rng() % 9)});
+    for (int h = 1; h <= 12; ++h) sizes.push_back({33, h});
+    sizes.push_back({tramap32_internal::kRowBuffer + 21, 4});
+    for (auto [w, h] : sizes) {
+        const auto input = widevalues(size_t(w) * size_t(h), rng);
+        auto want = input;
+        literalsmooth(want.data(), w, h);
+        for (Isa isa : {Isa::Generic, Isa::Sse2, Isa::Avx2, Isa::Avx512}) {
+            if (!tramap32_internal::isaavailable(isa)) continue;
+            auto got = input;
+            tramap32_internal::smoothmap(got.data(), w, h, isa);
+            ASSERT_TRUE(samearray(got, want)) << w << "x" << h << " " << name({isa, false});
+        }
+    }
+}
+
+TEST(Smoothing, BandsOfAnyHeightGiveTheWholeSweep) {
+    // The address map is smoothed band by band as it is drawn.
+    std::mt19937 rng(8002);
+    for (auto [w, h] :
+         {std::pair{29, 41}, std::pair{64, 17}, std::pair{3, 50}, std::pair{100, 3}}) {
+        const auto input = widevalues(size_t(w) * size_t(h), rng);
+        auto want = input;
+        literalsmooth(want.data(), w, h);
+        for (Isa isa : {Isa::Generic, Isa::Sse2, Isa::Avx2, Isa::Avx512}) {
+            if (!tramap32_internal::isaavailable(isa)) continue;
+            auto got = input;
+            tramap32_internal::Smoother s(got.data(), w, h, isa);
+            for (int y0 = 0; y0 < h;) {
+                const int y1 = std::min(h, y0 + 1 + int(rng() % 7));
+                s.rows(y0, y1);
+                y0 = y1;
+            }
+            s.finish();
+            ASSERT_TRUE(samearray(got, want)) << w << "x" << h << " " << name({isa, false});
+        }
+    }
+}
+
+TEST(EnginePaths, CellsWhoseCentresFallNearZero) {
+    // Lattice points within a few pixels of the picture's corner give cell
+    // centres like 1/7 or -3/1024: fine binary fractions that test the bounds
+    // within which edge values are exact (and the per-pixel test beyond them).
+    std::mt19937 rng(9001);
+    for (int i = 0; i < 40; ++i) {
+        SCOPED_TRACE(i);
+        Pair p(12, 10, 3 + int(i % 3), 3 + int(i / 3 % 3));
+        ASSERT_TRUE(p.ok);
+        const int n = p.ref.cols * p.ref.rows;
+        std::uniform_int_distribution<int> near(-4, 6), far(-70000, 70000);
+        for (int k = 0; k < n; ++k) {
+            const bool wide = rng() % 6 == 0;
+            p.ref.defx[k] = p.fast.defx[k] = wide ? far(rng) : near(rng);
+            p.ref.defy[k] = p.fast.defy[k] = wide ? far(rng) : near(rng);
+        }
+        reference::genmapadr(&p.ref);
+        for (const Mode& mode : modes()) {
+            Forced forced(mode);
+            genmapadr(&p.fast);
+            ASSERT_TRUE(samebits(p.fast.adrx, p.ref.adrx, p.ref.npixels, 12)) << name(mode);
+            ASSERT_TRUE(samebits(p.fast.adry, p.ref.adry, p.ref.npixels, 12)) << name(mode);
+        }
+    }
+}
+
+}  // namespace
