@@ -25,20 +25,29 @@
 // so the bits are the same on every target.
 //
 // Spans instead of per-pixel tests: for almost every triangle the edge values
-// above are computed without any rounding at all. Each difference (xk - x) is a
-// multiple of the coarsest power of two dividing xk (capped at 1, as x is
-// whole), each product a multiple of the product of two such powers, and when
-// the triangle's extent keeps every magnitude below 2^53 times that step, the
-// double results are the exact values (exactspans() checks this per
-// triangle). Then each edge value is an exact affine function of x along a
-// row, so the pixels with all three >= 0 (or all <= 0) form at most two
-// intervals; their ends are found by evaluating the very same expression at a
-// few pixels, and the pixels in between are written without testing. The
-// rounding to single precision cannot change a sign here (a nonzero exact value
-// is at least 2^-149, the smallest single), so the result is the per-pixel
-// test's, bit for bit. Triangles outside those bounds (points dragged
-// absurdly far, centres within 2^-5 of zero and the like) take the per-pixel
-// test.
+// above are computed without any rounding at all. With g(v) the coarsest
+// power of two dividing v, capped at 1 (x and y are whole), each difference
+// (xk - x) is a multiple of g(xk), each product a multiple of g(xk) g(yj), and
+// when the triangle's extent keeps every magnitude below 2^53 times that step
+// the double results are exact (exactspans() checks this per triangle, with a
+// factor of 8 to spare; it fails only for absurd extents or for centres that
+// are very fine binary fractions, e.g. within about 2^-5 of zero). Exact edge
+// values are an exact affine function of the pixel: moving one column adds
+// y(k) - y(k+1), one row x(k+1) - x(k), both exact too. So along a row the
+// pixels with all three values >= 0 (or all <= 0) form at most two intervals,
+// whose ends are found from exact values (a quotient only guesses where to
+// look), and the pixels in between are written without testing. Rounding an
+// exact value to single precision cannot change its sign (a nonzero one is
+// at least 2^-149, the smallest single), so the pixels drawn are exactly those
+// of the per-pixel test, and their values come from the same expression.
+// Other triangles take the per-pixel test.
+//
+// Band by band: the map is cleared, drawn and smoothed in bands of rows small
+// enough to stay in the processor's second-level cache. Each band draws every
+// triangle that reaches it (cells are culled by the rows they can reach) in
+// the usual cell and triangle order, restricted to the band's rows, so every
+// pixel sees the same writes in the same order as a whole-picture pass, and
+// each entry of the map travels to memory about once.
 //
 // Guards: a triangle writes only pixels inside the picture (each coordinate
 // clipped, so nothing spills into the neighbouring row); a triangle with a zero
@@ -137,6 +146,14 @@ int stepexponent(float v) {
     return exp < 0 ? exp : 0;
 }
 
+// 2^e for -1022 <= e <= 1023, built from its bits.
+double pow2(int e) {
+    const uint64_t bits = uint64_t(1023 + e) << 52;
+    double d;
+    std::memcpy(&d, &bits, sizeof d);
+    return d;
+}
+
 // True when every edge value of every pixel in the triangle's box is computed
 // exactly in double precision (see the header comment for the argument).
 bool exactspans(const Triangle& t) {
@@ -156,8 +173,7 @@ bool exactspans(const Triangle& t) {
     const double dx = std::max({t.x[0], t.x[1], t.x[2]}) - std::min({t.x[0], t.x[1], t.x[2]});
     const double dy = std::max({t.y[0], t.y[1], t.y[2]}) - std::min({t.y[0], t.y[1], t.y[2]});
     // Bounds with a factor 4 to spare against the rounding of dx, dy, dx * dy.
-    return dx <= std::ldexp(1.0, 50 + gxmin) && dy <= std::ldexp(1.0, 50 + gymin) &&
-           dx * dy <= std::ldexp(1.0, 50 + h);
+    return dx <= pow2(50 + gxmin) && dy <= pow2(50 + gymin) && dx * dy <= pow2(50 + h);
 }
 
 // One edge of a triangle, from vertex a to vertex b. Its edge value at pixel
@@ -168,32 +184,56 @@ struct Edge {
     double at(double X, double Y) const { return (xa - X) * (yb - Y) - (xb - X) * (ya - Y); }
 };
 
-// Along one row, an edge value that is exact everywhere in the box: e0 at the
-// box's first column, step per column. Because every value involved is exact
-// (exactspans), e0 + j * step is the edge value of column first + j, not an
-// approximation of it.
+// One edge along the rows of a triangle whose edge values are exact
+// (exactspans): e0 is the value at the box's first column of the current row,
+// step the exact change per column, down the exact change per row, inv the
+// rounded 1 / step, and s is +1 or -1 so that s * value grows along the row.
 struct RowEdge {
-    double e0, step;
+    double e0, step, down, inv, s;
     double at(int j) const { return e0 + double(j) * step; }
 };
 
-// The first j in 0..n-1 with s * (e0 + j step) >= 0, n when there is none,
-// where s * step > 0; *zero tells whether the value is exactly 0 there. The
-// quotient only guesses; the exact values decide.
-int firstnonneg(const RowEdge& e, double s, int n, bool* zero) {
-    const double guess = -e.e0 / e.step;
-    int j = !(guess > 0) ? 0 : !(guess < double(n)) ? n : int(std::ceil(guess));
-    while (j > 0 && s * e.at(j - 1) >= 0) --j;
-    while (j < n && s * e.at(j) < 0) ++j;
-    *zero = j < n && e.at(j) == 0;
-    return j;
+// The first j in 0..n-1 with s * (e0 + j step) >= 0, n when there is none;
+// *zero tells whether the value is exactly 0 there.
+//
+// The value crosses zero at c = -e0 / step, the answer being ceil(c) clamped
+// to 0..n, and never exactly 0 there unless c is whole. g = -e0 * inv carries
+// two roundings, so |g - c| <= 2^-51 |g|: when g lies farther than that from
+// every whole number, ceil(g) = ceil(c) and c is not whole. Otherwise the
+// exact values decide, stepping from the guess.
+inline int firstnonneg(const RowEdge& e, int n, bool* zero) {
+    const double g = -e.e0 * e.inv;
+    const double margin = std::fabs(g) * 0x1p-48 + 0x1p-1000;
+    *zero = false;
+    if (g < -margin) return 0;
+    if (g > double(n - 1) + margin) return n;
+    int j = 0;
+    if (g > margin) {
+        const int whole = int(g);  // 0 <= g < n
+        const double frac = g - double(whole);
+        if (frac > margin && frac < 1.0 - margin) return whole + 1;
+        j = whole + (frac >= 0.5);
+    }
+    while (j > 0 && e.s * e.at(j - 1) >= 0) --j;
+    for (; j < n; ++j) {
+        const double v = e.s * e.at(j);
+        if (v >= 0) {
+            *zero = v == 0;
+            return j;
+        }
+    }
+    return n;
 }
 
-// Writes source positions for pixels l..r of one row.
-using FillFn = void (*)(float* ox, float* oy, int l, int r, double ax, double rx, double ay,
-                        double ry);
+// Columns l..r (inclusive) of row y to be written.
+struct Span {
+    int y, l, r;
+};
 
-void fillgeneric(float* ox, float* oy, int l, int r, double ax, double rx, double ay, double ry) {
+// Writes source positions for pixels l..r of one row: float(ax * x + rx) and
+// float(ay * x + ry) in double precision, rx and ry being the row's rounded
+// parts. The vector forms do exactly these two operations per column.
+void rowgeneric(float* ox, float* oy, int l, int r, double ax, double rx, double ay, double ry) {
     for (int x = l; x <= r; ++x) {
         const double X = x;
         ox[x] = float(ax * X + rx);
@@ -202,7 +242,7 @@ void fillgeneric(float* ox, float* oy, int l, int r, double ax, double rx, doubl
 }
 
 #if TRAMAP32_X86
-void fillsse2(float* ox, float* oy, int l, int r, double ax, double rx, double ay, double ry) {
+void rowsse2(float* ox, float* oy, int l, int r, double ax, double rx, double ay, double ry) {
     int x = l;
     if (r - l + 1 >= 4) {
         const __m128d vax = _mm_set1_pd(ax), vrx = _mm_set1_pd(rx);
@@ -220,11 +260,11 @@ void fillsse2(float* ox, float* oy, int l, int r, double ax, double rx, double a
             X = _mm_add_pd(X2, two);
         }
     }
-    fillgeneric(ox, oy, x, r, ax, rx, ay, ry);
+    rowgeneric(ox, oy, x, r, ax, rx, ay, ry);
 }
 
-TRAMAP32_AVX2 void fillavx2(float* ox, float* oy, int l, int r, double ax, double rx, double ay,
-                            double ry) {
+TRAMAP32_AVX2 inline void rowavx2(float* ox, float* oy, int l, int r, double ax, double rx,
+                                  double ay, double ry) {
     int x = l;
     if (r >= l) {
         const __m256d vax = _mm256_set1_pd(ax), vrx = _mm256_set1_pd(rx);
@@ -258,7 +298,7 @@ TRAMAP32_AVX2 void fillavx2(float* ox, float* oy, int l, int r, double ax, doubl
         }
         return;
     }
-    fillgeneric(ox, oy, x, r, ax, rx, ay, ry);
+    rowgeneric(ox, oy, x, r, ax, rx, ay, ry);
 }
 
 // GCC 12 warns about the deliberately undefined upper halves inside its own
@@ -266,8 +306,8 @@ TRAMAP32_AVX2 void fillavx2(float* ox, float* oy, int l, int r, double ax, doubl
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 // Sixteen columns per step; the last 1..16 through a mask.
-TRAMAP32_AVX512 void fillavx512(float* ox, float* oy, int l, int r, double ax, double rx, double ay,
-                                double ry) {
+TRAMAP32_AVX512 inline void rowavx512(float* ox, float* oy, int l, int r, double ax, double rx,
+                                      double ay, double ry) {
     const __m512d vax = _mm512_set1_pd(ax), vrx = _mm512_set1_pd(rx);
     const __m512d vay = _mm512_set1_pd(ay), vry = _mm512_set1_pd(ry);
     const __m512d eight = _mm512_set1_pd(8.0);
@@ -334,6 +374,51 @@ ClearFn clearfor(Isa isa) {
     return cleargeneric;
 }
 
+// Writes the spans of one triangle (each row's rounded parts bx y + cx and
+// by y + cy first, as the per-pixel form does).
+using FillFn = void (*)(WarpMap* m, const Triangle& t, const Span* spans, int count);
+
+template <void (*Row)(float*, float*, int, int, double, double, double, double)>
+inline void fillspans(WarpMap* m, const Triangle& t, const Span* spans, int count) {
+    for (int i = 0; i < count; ++i) {
+        const double Y = spans[i].y;
+        const double rx = float(double(t.bx) * Y + double(t.cx));
+        const double ry = float(double(t.by) * Y + double(t.cy));
+        const size_t at = size_t(spans[i].y) * size_t(m->width);
+        Row(m->adrx + at, m->adry + at, spans[i].l, spans[i].r, t.ax, rx, t.ay, ry);
+    }
+}
+
+void fillgeneric(WarpMap* m, const Triangle& t, const Span* spans, int count) {
+    fillspans<rowgeneric>(m, t, spans, count);
+}
+
+#if TRAMAP32_X86
+void fillsse2(WarpMap* m, const Triangle& t, const Span* spans, int count) {
+    fillspans<rowsse2>(m, t, spans, count);
+}
+
+TRAMAP32_AVX2 void fillavx2(WarpMap* m, const Triangle& t, const Span* spans, int count) {
+    for (int i = 0; i < count; ++i) {
+        const double Y = spans[i].y;
+        const double rx = float(double(t.bx) * Y + double(t.cx));
+        const double ry = float(double(t.by) * Y + double(t.cy));
+        const size_t at = size_t(spans[i].y) * size_t(m->width);
+        rowavx2(m->adrx + at, m->adry + at, spans[i].l, spans[i].r, t.ax, rx, t.ay, ry);
+    }
+}
+
+TRAMAP32_AVX512 void fillavx512(WarpMap* m, const Triangle& t, const Span* spans, int count) {
+    for (int i = 0; i < count; ++i) {
+        const double Y = spans[i].y;
+        const double rx = float(double(t.bx) * Y + double(t.cx));
+        const double ry = float(double(t.by) * Y + double(t.cy));
+        const size_t at = size_t(spans[i].y) * size_t(m->width);
+        rowavx512(m->adrx + at, m->adry + at, spans[i].l, spans[i].r, t.ax, rx, t.ay, ry);
+    }
+}
+#endif
+
 FillFn fillfor(Isa isa) {
 #if TRAMAP32_X86
     if (isa == Isa::Avx512) return fillavx512;
@@ -344,50 +429,51 @@ FillFn fillfor(Isa isa) {
     return fillgeneric;
 }
 
+// Most rows of a band a triangle can cover; the band is never taller.
+constexpr int kMaxBandRows = 256;
+
 // Rows ylo..yhi of one triangle by exact spans.
 void drawspans(WarpMap* m, const Triangle& t, int ylo, int yhi, FillFn fill) {
-    const Edge edges[3] = {{t.x[0], t.y[0], t.x[1], t.y[1]},
-                           {t.x[1], t.y[1], t.x[2], t.y[2]},
-                           {t.x[2], t.y[2], t.x[0], t.y[0]}};
+    const double xs[3] = {t.x[0], t.x[1], t.x[2]}, ys[3] = {t.y[0], t.y[1], t.y[2]};
     const int xa = t.xa, n = t.xb - t.xa + 1;
-    // Edge k at column xa of row ylo, and its exact steps per column (ya - yb)
-    // and per row (xb - xa).
-    RowEdge row[3];
-    double down[3];
+    RowEdge edge[3];
     for (int k = 0; k < 3; ++k) {
-        const Edge& e = edges[k];
-        row[k] = {e.at(xa, ylo), e.ya - e.yb};
-        down[k] = e.xb - e.xa;
+        const int k1 = k == 2 ? 0 : k + 1;
+        const Edge e{xs[k], ys[k], xs[k1], ys[k1]};
+        RowEdge& r = edge[k];
+        r.e0 = e.at(xa, ylo);
+        r.step = e.ya - e.yb;
+        r.down = e.xb - e.xa;
+        r.s = r.step < 0 ? -1.0 : 1.0;
+        r.inv = r.step != 0 ? 1.0 / r.step : 0.0;
     }
+    Span spans[2 * kMaxBandRows];
+    int count = 0;
     for (int y = ylo; y <= yhi; ++y) {
         // Columns (from xa) with all edge values >= 0 are [pl, pr), all <= 0 [nl, nr).
         int pl = 0, pr = n, nl = 0, nr = n;
-        for (int k = 0; k < 3; ++k) {
-            const RowEdge& e = row[k];
-            bool zero;
-            if (e.step > 0) {
-                const int f = firstnonneg(e, 1.0, n, &zero);
-                pl = std::max(pl, f);
-                nr = std::min(nr, zero ? f + 1 : f);
-            } else if (e.step < 0) {
-                const int f = firstnonneg(e, -1.0, n, &zero);
-                nl = std::max(nl, f);
-                pr = std::min(pr, zero ? f + 1 : f);
+        for (RowEdge& e : edge) {
+            if (e.step != 0) {
+                bool zero;
+                const int f = firstnonneg(e, n, &zero);
+                const int last = zero ? f + 1 : f;  // end of the other sign's columns
+                if (e.s > 0) {
+                    pl = std::max(pl, f);
+                    nr = std::min(nr, last);
+                } else {
+                    nl = std::max(nl, f);
+                    pr = std::min(pr, last);
+                }
             } else {
                 if (!(e.e0 >= 0)) pr = 0;
                 if (!(e.e0 <= 0)) nr = 0;
             }
-            row[k].e0 += down[k];
+            e.e0 += e.down;
         }
-        if (pl >= pr && nl >= nr) continue;
-        const double Y = y;
-        const double rx = float(double(t.bx) * Y + double(t.cx));
-        const double ry = float(double(t.by) * Y + double(t.cy));
-        float* outx = m->adrx + size_t(y) * size_t(m->width);
-        float* outy = m->adry + size_t(y) * size_t(m->width);
-        if (pl < pr) fill(outx, outy, xa + pl, xa + pr - 1, t.ax, rx, t.ay, ry);
-        if (nl < nr) fill(outx, outy, xa + nl, xa + nr - 1, t.ax, rx, t.ay, ry);
+        if (pl < pr) spans[count++] = {y, xa + pl, xa + pr - 1};
+        if (nl < nr) spans[count++] = {y, xa + nl, xa + nr - 1};
     }
+    if (count > 0) fill(m, t, spans, count);
 }
 
 // Rows ylo..yhi of one triangle by the per-pixel edge test.
@@ -505,7 +591,8 @@ void genmap(WarpMap* m, Isa isa, bool pixeltest) {
         }
     }
 
-    const int band = int(std::clamp<size_t>(kBandBytes / (w * 2 * sizeof(float)), 1, 256));
+    const int band =
+        int(std::clamp<size_t>(kBandBytes / (w * 2 * sizeof(float)), 1, size_t(kMaxBandRows)));
     Smoother sx(m->adrx, width, height, isa), sy(m->adry, width, height, isa);
     for (int y0 = 0; y0 < height; y0 += band) {
         const int y1 = std::min(height, y0 + band);

@@ -14,10 +14,11 @@
 // whose lower neighbour has had pass 1. Pass 2 of row y needs pass 1's rows
 // y-1, y and y+1; row y-1 has by then been overwritten by pass 2, so its
 // pass-1 values are carried in a row buffer (replaced by row y's as row y is
-// written). Pictures wider than the buffer run pass 2 in column strips of the
-// buffer's width once pass 1 is complete. Either way each entry sees exactly the taps
-// and operations written above; the vector forms compute the same sums, lane
-// by lane, in the same order.
+// written; 32 KB of stack per array). Pictures wider than the buffer run
+// pass 2 in column strips of the buffer's width once pass 1 is complete.
+// Either way each entry sees exactly the taps and operations written above;
+// the SSE2, AVX2 and AVX-512 forms compute the same sums, lane by lane, in the
+// same order, and test the taps with ordered comparisons as the scalar form.
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
