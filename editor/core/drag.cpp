@@ -1,5 +1,6 @@
 #include "core/drag.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/view.h"
@@ -73,7 +74,11 @@ void limitline(std::int32_t a1, std::int32_t b1, std::int32_t a2, std::int32_t b
     const double along = static_cast<double>(s) - a1;
     const double rise = static_cast<double>(b2) - b1;
     const double run = static_cast<double>(a2) - a1;
-    const std::int32_t tl = b1 + static_cast<std::int32_t>(std::trunc(along * rise / run + 0.5));
+    // Lattices loaded from a drag-point file may hold any 32-bit values, so
+    // the segment's t is formed in double and kept within the int range.
+    const double exact = static_cast<double>(b1) + std::trunc(along * rise / run + 0.5);
+    const std::int32_t tl =
+        static_cast<std::int32_t>(std::clamp(exact, -2147483648.0, 2147483647.0));
     if (side == Side::atleast) {
         if (t <= tl) t = tl;
     } else {
@@ -94,7 +99,10 @@ void limitpoint(const Document& d, std::int32_t& x, std::int32_t& y) {
         const std::int32_t i = rr * cols + cc;
         return P{m.defx[i], m.defy[i]};
     };
-    const bool up = r > 0, down = r<rows - 1, left = c> 0, right = c < cols - 1;
+    const bool up = r > 0;
+    const bool down = r < rows - 1;
+    const bool left = c > 0;
+    const bool right = c < cols - 1;
     auto jump = [&](P p) {
         x = p.x;
         y = p.y;
