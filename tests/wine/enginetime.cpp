@@ -2,13 +2,14 @@
 // size x lattice x interpolation for genmapadr and mapimg, medians per run in
 // thread CPU time and wall time, one line per case. Not a
 // test: run it by hand under Wine, e.g. scripts/wine-run 64 enginetime.exe
-// [repetitions].
+// [repetitions] [generic|sse2|avx2|avx512].
 #include <windows.h>
 
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 #include "deform.h"
@@ -64,6 +65,22 @@ void timeit(const char* what, int w, int h, int lattice, int reps, F fn) {
 int main(int argc, char** argv) {
     const int reps = argc > 1 ? std::max(1, std::atoi(argv[1])) : 11;
     const char* names[] = {"generic", "sse2", "avx2", "avx512"};
+    // An optional second argument forces a form: generic, sse2, avx2, avx512.
+    if (argc > 2) {
+        bool known = false;
+        for (int i = 0; i < 4; ++i)
+            if (std::strcmp(argv[2], names[i]) == 0) {
+                known = true;
+                if (!tramap32_internal::forceisa(tramap32_internal::Isa(i))) {
+                    std::printf("%s: not available on this processor\n", argv[2]);
+                    return 1;
+                }
+            }
+        if (!known) {
+            std::printf("usage: enginetime [repetitions] [generic|sse2|avx2|avx512]\n");
+            return 1;
+        }
+    }
     std::printf("tramap32 under Windows, %d-bit, instruction set %s, medians of %d batches\n",
                 int(sizeof(void*) * 8), names[int(tramap32_internal::activeisa())], reps);
     const int sizes[][2] = {{1920, 1080}, {3840, 2160}, {4096, 3072}};
