@@ -43,6 +43,8 @@ TEST_F(View, PictureTopLeftBackgroundElsewhereAndPaddingUntouched) {
     EXPECT_EQ(v.width, 641);
     EXPECT_EQ(v.padding, 1);
     EXPECT_EQ(v.stride, 1924);
+    composeview(app, app.doc.picture.pixels);
+    EXPECT_TRUE(viewisdocument());  // a row length that is not a multiple of four
     for (int y = 0; y < v.height; ++y) ASSERT_EQ(v.bits[y * v.stride + 1923], 0xA5) << y;
 }
 
