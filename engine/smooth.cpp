@@ -41,6 +41,18 @@ inline void average(float p, float q, float n, float* out) {
     if (p >= 0 && q >= 0 && n >= 0) *out = float((double(n) + double(q) + double(p)) * kThird);
 }
 
+// The scalar rest of pass 1 from column x up to end (exclusive); p is the
+// value left of x as it was before the pass.
+inline void pass1rest(float* row, int x, int end, float p) {
+    float q = row[x];
+    for (; x < end; ++x) {
+        const float n = row[x + 1];
+        average(p, q, n, &row[x]);
+        p = q;
+        q = n;
+    }
+}
+
 // Pass 1 over one row of w entries, in place.
 void pass1generic(float* row, int w) {
     if (w < 3) return;
@@ -102,24 +114,12 @@ void pass1sse2(float* row, int w) {
             x += 4;
             if (!more) {
                 // Scalar rest, from the original value left of x.
-                float pp = keep, qq = row[x];
-                for (; x < end; ++x) {
-                    const float nn = row[x + 1];
-                    average(pp, qq, nn, &row[x]);
-                    pp = qq;
-                    qq = nn;
-                }
+                pass1rest(row, x, end, keep);
                 return;
             }
         }
     }
-    float pp = row[x - 1], qq = row[x];
-    for (; x < end; ++x) {
-        const float nn = row[x + 1];
-        average(pp, qq, nn, &row[x]);
-        pp = qq;
-        qq = nn;
-    }
+    pass1rest(row, x, end, row[x - 1]);
 }
 
 void pass2sse2(float* prev, float* row, const float* next, int count) {
@@ -172,24 +172,12 @@ TRAMAP32_AVX2 void pass1avx2(float* row, int w) {
             _mm256_storeu_ps(row + x, out);
             x += 8;
             if (!more) {
-                float pp = keep, qq = row[x];
-                for (; x < end; ++x) {
-                    const float nn = row[x + 1];
-                    average(pp, qq, nn, &row[x]);
-                    pp = qq;
-                    qq = nn;
-                }
+                pass1rest(row, x, end, keep);
                 return;
             }
         }
     }
-    float pp = row[x - 1], qq = row[x];
-    for (; x < end; ++x) {
-        const float nn = row[x + 1];
-        average(pp, qq, nn, &row[x]);
-        pp = qq;
-        qq = nn;
-    }
+    pass1rest(row, x, end, row[x - 1]);
 }
 
 TRAMAP32_AVX2 void pass2avx2(float* prev, float* row, const float* next, int count) {
